@@ -29,7 +29,8 @@ ControlClass ClassOf(ControlKind kind)
     case ControlKind::Picture:
         return {kPictureBoxClass, WS_TABSTOP, WS_EX_CLIENTEDGE};
     case ControlKind::Label:
-        return {L"STATIC", SS_LEFT, 0};
+        // Clipped at its box rather than wrapped onto a half-hidden second line.
+        return {L"STATIC", SS_LEFTNOWORDWRAP, 0};
     case ControlKind::TextBox:
         return {L"EDIT", WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::PushButton:
@@ -177,7 +178,7 @@ SIZE Form1::WindowSize() const
 void Form1::ApplyDpi(UINT dpi)
 {
     dpi_ = dpi;
-    font_ = MessageFontForDpi(dpi);
+    font_ = DialogFontForDpi(dpi);
     for (const ControlSpec& spec : kControls) {
         const HWND control = Control(spec.id);
         const RECT r = TwipsToPixels(spec.rect, dpi);

@@ -1,29 +1,18 @@
 #include "gdi_object.h"
 
-#include "system_library.h"
-
 namespace karvolt {
 
-Font MessageFontForDpi(UINT dpi)
+Font DialogFontForDpi(UINT dpi)
 {
-    using ParametersForDpiFunction = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
-    static const auto parametersForDpi =
-        SystemFunction<ParametersForDpiFunction>(L"user32.dll", "SystemParametersInfoForDpi");
-
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!parametersForDpi ||
-        !parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        // Older systems give the font at the system density only: scale it ourselves.
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-        const HDC screen = GetDC(nullptr);
-        const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-        if (systemDpi > 0)
-            metrics.lfMessageFont.lfHeight =
-                MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
-    }
-    return Font(CreateFontIndirectW(&metrics.lfMessageFont));
+    // The classic dialog font at 8 points: what Windows gives dialogs and their controls
+    // by default, mapped to the system's own dialog face.
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(8, static_cast<int>(dpi), 72);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(font.lfFaceName, L"MS Shell Dlg 2", LF_FACESIZE);
+    return Font(CreateFontIndirectW(&font));
 }
 
 } // namespace karvolt

@@ -34,7 +34,7 @@ private:
 using Font = GdiObject<HFONT>;
 using Bitmap = GdiObject<HBITMAP>;
 
-// The system's message font at the given density.
-Font MessageFontForDpi(UINT dpi);
+// The default dialog font at the given density.
+Font DialogFontForDpi(UINT dpi);
 
 } // namespace karvolt

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian, only where something is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ googletest            # native build and unit tests
+    g++-mingw-w64-i686-posix                    # the Windows exe
+    wine wine32:i386 fonts-wine                 # running it, with Windows' standard fonts
+    xvfb imagemagick                            # a display where there is none; screenshots
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+as_root=()
+[[ $(id -u) -ne 0 ]] && as_root=(sudo)
+echo "Installing: ${missing[*]}"
+dpkg --print-foreign-architectures | grep -qx i386 || "${as_root[@]}" dpkg --add-architecture i386
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

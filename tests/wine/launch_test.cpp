@@ -1,0 +1,173 @@
+// The availability check on real files through the real FileSystemObject, and tool starts
+// through the real process start, observed by the stub tool.
+#include "driver.h"
+
+#include "control_table.h"
+
+#include <gtest/gtest.h>
+
+namespace karvolt::e2e {
+namespace {
+
+const std::wstring kInitialLine = L"-game_dir Karvolt -grp Karvolt.grp -cfg Karvolt\\kvt.cfg ";
+
+enum class Entry { Missing, ProgramFile, Folder };
+
+struct PresenceCase {
+    const char* name;
+    Entry engine;
+    Entry editor;
+};
+
+class ToolPresence : public ::testing::TestWithParam<PresenceCase> {};
+
+void Lay(const ModFolder& mod, Entry entry, const wchar_t* file)
+{
+    const std::wstring path = mod.folder + L"\\distr\\" + file;
+    if (entry == Entry::ProgramFile)
+        CopyFileOrFail(StubExe(), path);
+    else if (entry == Entry::Folder)
+        CreateFolders(path);
+}
+
+TEST_P(ToolPresence, EnablesTheButtonOfEachProgramFileFoundInDistr)
+{
+    const PresenceCase& c = GetParam();
+    ModFolder mod(false, false);
+    Lay(mod, c.engine, L"eduke32.exe");
+    Lay(mod, c.editor, L"mapster32.exe");
+    // Files beside the launcher, outside distr, never count.
+    CopyFileOrFail(StubExe(), mod.folder + L"\\eduke32.exe");
+    CopyFileOrFail(StubExe(), mod.folder + L"\\mapster32.exe");
+
+    Launcher launcher(mod);
+
+    EXPECT_EQ(IsWindowEnabled(launcher.Control(Command1)) != 0, c.engine == Entry::ProgramFile);
+    EXPECT_EQ(IsWindowEnabled(launcher.Control(Command2)) != 0, c.editor == Entry::ProgramFile);
+    for (int alwaysEnabled : {Text1, Command3, Command4, Command5})
+        EXPECT_TRUE(IsWindowEnabled(launcher.Control(alwaysEnabled)));
+}
+
+INSTANTIATE_TEST_SUITE_P(RealFiles, ToolPresence,
+                         ::testing::Values(PresenceCase{"Both", Entry::ProgramFile, Entry::ProgramFile},
+                                           PresenceCase{"EngineOnly", Entry::ProgramFile, Entry::Missing},
+                                           PresenceCase{"EditorOnly", Entry::Missing, Entry::ProgramFile},
+                                           PresenceCase{"Neither", Entry::Missing, Entry::Missing},
+                                           PresenceCase{"FoldersNamedLikeThePrograms", Entry::Folder,
+                                                        Entry::Folder}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ToolPresence, NoDistrFolderAtAllLeavesBothDisabled)
+{
+    ModFolder mod(false, false);
+    RemoveDirectoryW((mod.folder + L"\\distr").c_str());
+
+    Launcher launcher(mod);
+
+    EXPECT_FALSE(IsWindowEnabled(launcher.Control(Command1)));
+    EXPECT_FALSE(IsWindowEnabled(launcher.Control(Command2)));
+}
+
+TEST(ToolPresence, WithoutTheScriptRuntimeBothButtonsAreEnabled)
+{
+    // Wine reads per-program DLL overrides from AppDefaults; the launcher gets a name of
+    // its own so no other test is affected.
+    ModFolder mod(false, false);
+    const std::wstring exeName = L"launcher-without-scrrun.exe";
+    const std::wstring exe = mod.folder + L"\\" + exeName;
+    CopyFileOrFail(mod.launcher, exe);
+    const std::wstring keyPath = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(key, L"scrrun", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
+
+    Launcher launcher({exe, mod.folder, mod.stubRecord});
+
+    EXPECT_TRUE(IsWindowEnabled(launcher.Control(Command1)));
+    EXPECT_TRUE(IsWindowEnabled(launcher.Control(Command2)));
+    RegDeleteKeyW(HKEY_CURRENT_USER, keyPath.c_str());
+}
+
+struct StartCase {
+    const char* name;
+    int button;
+    std::optional<std::wstring> argumentLine; // none: leave the initial text
+    std::wstring expectedCommandLine;
+};
+
+class ToolStart : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(ToolStart, HandsTheCommandLineUnchangedToTheToolInTheLauncherFolderAndEnds)
+{
+    const StartCase& c = GetParam();
+    ModFolder mod(true, true);
+    Launcher launcher(mod);
+    if (c.argumentLine)
+        launcher.SetArgumentLine(*c.argumentLine);
+
+    launcher.Click(c.button);
+
+    EXPECT_EQ(launcher.WaitForExit(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
+    const auto records = ReadStubRecords(mod.stubRecord);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].commandLine, c.expectedCommandLine);
+    EXPECT_EQ(records[0].currentFolder, mod.folder);
+    const wchar_t* program = c.button == Command1 ? L"eduke32.exe" : L"mapster32.exe";
+    EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\" + program);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ArgumentLines, ToolStart,
+    ::testing::Values(
+        StartCase{"EngineInitialLine", Command1, std::nullopt, L"distr\\eduke32.exe " + kInitialLine},
+        StartCase{"EditorInitialLine", Command2, std::nullopt, L"distr\\mapster32.exe " + kInitialLine},
+        StartCase{"EmptyLine", Command1, L"", L"distr\\eduke32.exe "},
+        StartCase{"NonAsciiTyped", Command1, L"-name \u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u6771\u4eac \U0001F525",
+                  L"distr\\eduke32.exe -name \u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u6771\u4eac \U0001F525"},
+        StartCase{"QuotesAndBlanksKept", Command2, L"  \"a b\"  c\" ",
+                  L"distr\\mapster32.exe   \"a b\"  c\" "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ToolStart, FromAnotherFolderStartsTheToolBelowTheLauncherAndRunsItInThatFolder)
+{
+    ModFolder mod(true, false);
+    TempFolder elsewhere(L"elsewhere");
+    Launcher launcher({mod.launcher, elsewhere.Path(), mod.stubRecord});
+    ASSERT_TRUE(IsWindowEnabled(launcher.Control(Command1)));
+
+    launcher.Click(Command1);
+
+    EXPECT_EQ(launcher.WaitForExit(), 0u);
+    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
+    const auto records = ReadStubRecords(mod.stubRecord);
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\eduke32.exe");
+    EXPECT_EQ(records[0].currentFolder, elsewhere.Path());
+    EXPECT_EQ(records[0].commandLine, L"distr\\eduke32.exe " + kInitialLine);
+}
+
+TEST(ToolStart, AProgramFileRemovedAfterTheCheckIsReportedAndNothingStarts)
+{
+    ModFolder mod(true, true);
+    Launcher launcher(mod);
+    ASSERT_TRUE(DeleteFileW((mod.folder + L"\\distr\\eduke32.exe").c_str()));
+
+    launcher.Click(Command1);
+
+    HWND report = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (report = launcher.FindOwnWindow(L"#32770")) != nullptr; }))
+        << "no failure report";
+    EXPECT_EQ(WindowText(report), L"Karvolt Launcher");
+    EXPECT_TRUE(launcher.IsRunning()) << "the launcher must wait for the user to read the report";
+    PostMessageW(report, WM_COMMAND, IDOK, 0);
+    const auto exitCode = launcher.WaitForExit();
+    ASSERT_TRUE(exitCode.has_value());
+    EXPECT_NE(*exitCode, 0u);
+    EXPECT_TRUE(ReadStubRecords(mod.stubRecord).empty());
+}
+
+} // namespace
+} // namespace karvolt::e2e
