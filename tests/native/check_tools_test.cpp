@@ -34,6 +34,8 @@ struct Scenario {
     Buttons expectedEnabled;
 };
 
+void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
+
 class CheckToolsScenario : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(CheckToolsScenario, EnablesExactlyTheExpectedButtons)

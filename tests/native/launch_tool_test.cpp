@@ -16,6 +16,8 @@ struct LaunchCase {
     std::wstring expectedCommandLine;
 };
 
+void PrintTo(const LaunchCase& c, std::ostream* out) { *out << c.name; }
+
 class LaunchToolCommandLine : public ::testing::TestWithParam<LaunchCase> {};
 
 TEST_P(LaunchToolCommandLine, IsThePrefixFollowedByTheArgumentLineUnchangedThenTheLauncherEnds)
