@@ -365,5 +365,35 @@ TEST_P(WebLinkWithoutBrowser, ShowsNothingAndLeavesTheLauncherAsItWas)
 INSTANTIATE_TEST_SUITE_P(Buttons, WebLinkWithoutBrowser, ::testing::ValuesIn(kLinks),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST(WebLinkWithoutShell, AShellThatCannotBeLoadedIsReportedAndEndsTheLauncher)
+{
+    // Wine's per-program DLL overrides take shell32 away from a copy of the launcher with
+    // a name of its own, so no other test is affected.
+    ModFolder mod(false, false);
+    const std::wstring exeName = L"launcher-without-shell32.exe";
+    const std::wstring exe = mod.folder + L"\\" + exeName;
+    CopyFileOrFail(mod.launcher, exe);
+    const std::wstring keyPath = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides";
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                              nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegSetValueExW(key, L"shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
+
+    Launcher launcher({exe, mod.folder, mod.stubRecord});
+    launcher.Click(Command5);
+
+    HWND report = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (report = launcher.FindOwnWindow(L"#32770")) != nullptr; }))
+        << "no failure report";
+    if (report) {
+        EXPECT_EQ(WindowText(report), L"Karvolt Launcher");
+        PostMessageW(report, WM_COMMAND, IDOK, 0);
+    }
+    const auto exitCode = launcher.WaitForExit();
+    EXPECT_TRUE(exitCode.has_value() && *exitCode != 0) << "the launcher must end with a failure code";
+    RegDeleteKeyW(HKEY_CURRENT_USER, keyPath.c_str());
+}
+
 } // namespace
 } // namespace karvolt::e2e
