@@ -51,6 +51,13 @@ HICON LoadProgramIcon(HINSTANCE instance, int systemMetricX, int systemMetricY)
                                          GetSystemMetrics(systemMetricY), LR_SHARED));
 }
 
+// The menu no longer offers these, but other programs can still send them.
+bool ChangesTheSize(WPARAM command)
+{
+    const auto kind = static_cast<UINT>(command & 0xFFF0);
+    return kind == SC_SIZE || kind == SC_MAXIMIZE;
+}
+
 void RemoveInapplicableSystemCommands(HWND window)
 {
     const HMENU menu = GetSystemMenu(window, FALSE);
@@ -133,6 +140,10 @@ LRESULT Form1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     case DM_GETDEFID:
         return OnGetDefId();
+    case WM_SYSCOMMAND:
+        if (ChangesTheSize(wParam))
+            return 0;
+        break;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
