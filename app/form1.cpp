@@ -55,7 +55,7 @@ HICON LoadProgramIcon(HINSTANCE instance, int systemMetricX, int systemMetricY)
 bool ChangesTheSize(WPARAM command)
 {
     const auto kind = static_cast<UINT>(command & 0xFFF0);
-    return kind == SC_SIZE || kind == SC_MAXIMIZE;
+    return kind == SC_SIZE || kind == SC_MAXIMIZE || kind == SC_MINIMIZE;
 }
 
 void RemoveInapplicableSystemCommands(HWND window)
@@ -120,7 +120,6 @@ LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form)
         return DefWindowProcW(window, message, wParam, lParam);
-
     return form->HandleMessage(message, wParam, lParam);
 }
 

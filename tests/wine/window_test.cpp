@@ -343,6 +343,7 @@ TEST_P(SystemMenuLetters, RunOnlyMoveAndClose)
     EXPECT_EQ(LeftTopWidthHeight(after), LeftTopWidthHeight(before));
     EXPECT_FALSE(IsIconic(window));
     EXPECT_FALSE(IsZoomed(window));
+    EXPECT_FALSE(IsIconic(window));
     EXPECT_TRUE(launcher.IsRunning());
 }
 
@@ -389,6 +390,12 @@ void PostMaximize(const Launcher& launcher)
     Settle(launcher.Window());
 }
 
+void PostMinimize(const Launcher& launcher)
+{
+    PostMessageW(launcher.Window(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Settle(launcher.Window());
+}
+
 void SizeWithKeyboard(const Launcher& launcher)
 {
     PostMessageW(launcher.Window(), WM_SYSCOMMAND, SC_SIZE, 0);
@@ -415,12 +422,14 @@ TEST_P(FixedSize, KeepsItsSize)
     EXPECT_EQ(ClientSize(window).cx, clientBefore.cx);
     EXPECT_EQ(ClientSize(window).cy, clientBefore.cy);
     EXPECT_FALSE(IsZoomed(window));
+    EXPECT_FALSE(IsIconic(window));
     EXPECT_TRUE(launcher.IsRunning());
 }
 
 INSTANTIATE_TEST_SUITE_P(Attempts, FixedSize,
                          ::testing::Values(ResizeCase{"TitleBarDoubleClick", DoubleClickTitleBar},
                                            ResizeCase{"SysCommandMaximize", PostMaximize},
+                                           ResizeCase{"SysCommandMinimize", PostMinimize},
                                            ResizeCase{"SysCommandSize", SizeWithKeyboard}),
                          [](const auto& info) { return std::string(info.param.name); });
 
