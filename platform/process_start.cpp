@@ -70,9 +70,9 @@ std::optional<PlatformFailure> StartProgram(const std::wstring& commandLine, int
     const std::wstring couldNotStart = L"Could not start \"" + program + L"\".";
 
     // Never start a shortened command line: the tool would get other arguments than typed.
+    // No system code: the system's text for one would blame the file name.
     if (commandLine.size() >= kCommandLineCapacity)
-        return PlatformFailure{couldNotStart + L" The argument line is too long.",
-                               ERROR_FILENAME_EXCED_RANGE};
+        return PlatformFailure{couldNotStart + L" The argument line is too long.", 0};
 
     const auto programFile = FindProgramFile(program);
     if (!programFile)
