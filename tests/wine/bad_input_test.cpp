@@ -109,8 +109,7 @@ TEST_P(ArgumentLineReachesTheTool, Unchanged)
     launcher.Click(Command1);
 
     EXPECT_EQ(launcher.WaitForExit(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
-    const auto records = ReadStubRecords(mod.stubRecord);
+    const auto records = WaitForStubRecords(mod.stubRecord);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_TRUE(SameText(kEnginePrefix + inBox, records[0].commandLine));
     EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\eduke32.exe");
@@ -206,8 +205,7 @@ TEST_P(LauncherFolder, FindsTheToolsAndStartsTheEngineThere)
     launcher.Click(Command1);
 
     EXPECT_EQ(launcher.WaitForExit(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
-    const auto records = ReadStubRecords(mod.stubRecord);
+    const auto records = WaitForStubRecords(mod.stubRecord);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\eduke32.exe");
     EXPECT_EQ(records[0].currentFolder, mod.folder);
@@ -296,8 +294,7 @@ TEST(ManyCopies, TwentyClickingPlayAtOnceStartTwentyEngines)
 
     for (const auto& launcher : launchers)
         EXPECT_EQ(launcher->WaitForExit(30s), 0u);
-    EXPECT_TRUE(WaitUntil([&] { return ReadStubRecords(mod.stubRecord).size() >= size_t{kCopies}; }, 30s));
-    const auto records = ReadStubRecords(mod.stubRecord);
+    const auto records = WaitForStubRecords(mod.stubRecord, kCopies, 30s);
     EXPECT_EQ(records.size(), size_t{kCopies});
     for (const auto& record : records) {
         EXPECT_EQ(record.program, mod.folder + L"\\distr\\eduke32.exe");

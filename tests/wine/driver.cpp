@@ -199,6 +199,31 @@ std::vector<StubRecord> ReadStubRecords(const std::wstring& recordFile)
     return records;
 }
 
+std::vector<StubRecord> WaitForStubRecords(const std::wstring& recordFile, size_t count,
+                                           std::chrono::milliseconds timeout)
+{
+    WaitUntil([&] { return ReadStubRecords(recordFile).size() >= count; }, timeout);
+    return ReadStubRecords(recordFile);
+}
+
+LauncherWithoutDll::LauncherWithoutDll(const ModFolder& mod, const wchar_t* dll)
+{
+    const std::wstring exeName = std::wstring(L"launcher-without-") + dll + L".exe";
+    exe_ = mod.folder + L"\\" + exeName;
+    overridesKey_ = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides";
+    CopyFileOrFail(mod.launcher, exe_);
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, overridesKey_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        ADD_FAILURE() << "cannot write Wine's DLL overrides";
+        return;
+    }
+    RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+    RegCloseKey(key);
+}
+
+LauncherWithoutDll::~LauncherWithoutDll() { RegDeleteKeyW(HKEY_CURRENT_USER, overridesKey_.c_str()); }
+
 void SetLogPixels(DWORD dpi)
 {
     HKEY key;

@@ -61,6 +61,25 @@ struct StubRecord {
     std::wstring program;
 };
 std::vector<StubRecord> ReadStubRecords(const std::wstring& recordFile);
+// Waits until the stub tools have written at least `count` records, then gives all there
+// are (fewer when they did not come in time).
+std::vector<StubRecord> WaitForStubRecords(const std::wstring& recordFile, size_t count = 1,
+                                           std::chrono::milliseconds timeout = 10s);
+
+// A copy of the mod's launcher under a name of its own, for which Wine refuses to load
+// one DLL (a per-program DllOverrides entry), so no other test is affected.
+class LauncherWithoutDll {
+public:
+    LauncherWithoutDll(const ModFolder& mod, const wchar_t* dll);
+    LauncherWithoutDll(const LauncherWithoutDll&) = delete;
+    LauncherWithoutDll& operator=(const LauncherWithoutDll&) = delete;
+    ~LauncherWithoutDll();
+    const std::wstring& Exe() const { return exe_; }
+
+private:
+    std::wstring exe_;
+    std::wstring overridesKey_;
+};
 
 // Sets the density each new process reads (Wine: HKCU\Control Panel\Desktop\LogPixels).
 void SetLogPixels(DWORD dpi);

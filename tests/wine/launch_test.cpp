@@ -70,24 +70,13 @@ TEST(ToolPresence, NoDistrFolderAtAllLeavesBothDisabled)
 
 TEST(ToolPresence, WithoutTheScriptRuntimeBothButtonsAreEnabled)
 {
-    // Wine reads per-program DLL overrides from AppDefaults; the launcher gets a name of
-    // its own so no other test is affected.
     ModFolder mod(false, false);
-    const std::wstring exeName = L"launcher-without-scrrun.exe";
-    const std::wstring exe = mod.folder + L"\\" + exeName;
-    CopyFileOrFail(mod.launcher, exe);
-    const std::wstring keyPath = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides";
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExW(key, L"scrrun", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-    RegCloseKey(key);
+    const LauncherWithoutDll withoutScriptRuntime(mod, L"scrrun");
 
-    Launcher launcher({exe, mod.folder, mod.stubRecord});
+    Launcher launcher({withoutScriptRuntime.Exe(), mod.folder, mod.stubRecord});
 
     EXPECT_TRUE(IsWindowEnabled(launcher.Control(Command1)));
     EXPECT_TRUE(IsWindowEnabled(launcher.Control(Command2)));
-    RegDeleteKeyW(HKEY_CURRENT_USER, keyPath.c_str());
 }
 
 struct StartCase {
@@ -110,8 +99,7 @@ TEST_P(ToolStart, HandsTheCommandLineUnchangedToTheToolInTheLauncherFolderAndEnd
     launcher.Click(c.button);
 
     EXPECT_EQ(launcher.WaitForExit(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
-    const auto records = ReadStubRecords(mod.stubRecord);
+    const auto records = WaitForStubRecords(mod.stubRecord);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].commandLine, c.expectedCommandLine);
     EXPECT_EQ(records[0].currentFolder, mod.folder);
@@ -141,8 +129,7 @@ TEST(ToolStart, FromAnotherFolderStartsTheToolBelowTheLauncherAndRunsItInThatFol
     launcher.Click(Command1);
 
     EXPECT_EQ(launcher.WaitForExit(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }));
-    const auto records = ReadStubRecords(mod.stubRecord);
+    const auto records = WaitForStubRecords(mod.stubRecord);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\eduke32.exe");
     EXPECT_EQ(records[0].currentFolder, elsewhere.Path());

@@ -367,20 +367,10 @@ INSTANTIATE_TEST_SUITE_P(Buttons, WebLinkWithoutBrowser, ::testing::ValuesIn(kLi
 
 TEST(WebLinkWithoutShell, AShellThatCannotBeLoadedIsReportedAndEndsTheLauncher)
 {
-    // Wine's per-program DLL overrides take shell32 away from a copy of the launcher with
-    // a name of its own, so no other test is affected.
     ModFolder mod(false, false);
-    const std::wstring exeName = L"launcher-without-shell32.exe";
-    const std::wstring exe = mod.folder + L"\\" + exeName;
-    CopyFileOrFail(mod.launcher, exe);
-    const std::wstring keyPath = L"Software\\Wine\\AppDefaults\\" + exeName + L"\\DllOverrides";
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                              nullptr, &key, nullptr), ERROR_SUCCESS);
-    RegSetValueExW(key, L"shell32", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-    RegCloseKey(key);
+    const LauncherWithoutDll withoutShell(mod, L"shell32");
 
-    Launcher launcher({exe, mod.folder, mod.stubRecord});
+    Launcher launcher({withoutShell.Exe(), mod.folder, mod.stubRecord});
     launcher.Click(Command5);
 
     HWND report = nullptr;
@@ -392,7 +382,6 @@ TEST(WebLinkWithoutShell, AShellThatCannotBeLoadedIsReportedAndEndsTheLauncher)
     }
     const auto exitCode = launcher.WaitForExit();
     EXPECT_TRUE(exitCode.has_value() && *exitCode != 0) << "the launcher must end with a failure code";
-    RegDeleteKeyW(HKEY_CURRENT_USER, keyPath.c_str());
 }
 
 } // namespace

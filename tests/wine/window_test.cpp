@@ -117,7 +117,7 @@ Ending WaitForEnding(const Launcher& launcher)
 // Records of tools started; a second start, if any, gets time to show up as well.
 std::vector<StubRecord> StartedTools(const ModFolder& mod)
 {
-    WaitUntil([&] { return !ReadStubRecords(mod.stubRecord).empty(); }, 5s);
+    WaitForStubRecords(mod.stubRecord, 1, 5s);
     std::this_thread::sleep_for(500ms);
     return ReadStubRecords(mod.stubRecord);
 }
