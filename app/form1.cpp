@@ -188,14 +188,15 @@ SIZE Form1::WindowSize() const
 void Form1::ApplyDpi(UINT dpi)
 {
     dpi_ = dpi;
-    font_ = DialogFontForDpi(dpi);
+    Font font = DialogFontForDpi(dpi);
     for (const ControlSpec& spec : kControls) {
         const HWND control = Control(spec.id);
         const RECT r = TwipsToPixels(spec.rect, dpi);
         SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
     }
+    font_ = std::move(font); // the old font goes only once no control uses it
     const SIZE size = WindowSize();
     SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -14,6 +14,7 @@ public:
     explicit GdiObject(Handle handle) : handle_(handle) {}
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     GdiObject& operator=(GdiObject&& other) noexcept
     {
         std::swap(handle_, other.handle_);
