@@ -4,8 +4,10 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ googletest            # native build and unit tests
-    g++-mingw-w64-i686-posix                    # the Windows exe
-    wine wine32:i386 fonts-wine                 # running it, with Windows' standard fonts
+    g++-mingw-w64-i686-posix                    # the x86 exe
+    g++-mingw-w64-x86-64-posix                  # the x64 exe
+    wine wine64 fonts-wine                      # running them, with Windows' standard fonts
+    wine32:i386                                 # the x86 loader (installs even where it cannot run)
     xvfb imagemagick                            # a display where there is none; screenshots
 )
 
