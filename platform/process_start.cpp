@@ -1,6 +1,7 @@
 #include "process_start.h"
 
 #include "application_folder.h"
+#include "system_library.h"
 #include "unique_handle.h"
 
 #include <windows.h>
@@ -84,9 +85,16 @@ std::optional<PlatformFailure> StartProgram(const std::wstring& commandLine, int
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
-    if (!CreateProcessW(programFile->c_str(), writableCommandLine.data(), nullptr, nullptr, FALSE,
-                        0, nullptr, nullptr, &startup, &started))
-        return PlatformFailure{couldNotStart, GetLastError()};
+    BOOL created;
+    DWORD error;
+    {
+        const DefaultDllDirectoryForChildren defaultSearch;
+        created = CreateProcessW(programFile->c_str(), writableCommandLine.data(), nullptr, nullptr,
+                                 FALSE, 0, nullptr, nullptr, &startup, &started);
+        error = GetLastError();
+    }
+    if (!created)
+        return PlatformFailure{couldNotStart, error};
     UniqueHandle process(started.hProcess);
     UniqueHandle thread(started.hThread);
     return std::nullopt;

@@ -5,6 +5,9 @@
 namespace karvolt {
 namespace {
 
+// Set when only the older restriction, the process's DLL directory, is in force.
+bool g_dllDirectoryRestricts = false;
+
 std::wstring SystemFolder()
 {
     wchar_t folder[MAX_PATH];
@@ -36,7 +39,19 @@ void RestrictDllSearchToSystemFolder()
     if (setDefaultDllDirectories && setDefaultDllDirectories(kSearchSystem32))
         return;
     // Older systems: at least take the current folder out of the search.
-    SetDllDirectoryW(L"");
+    g_dllDirectoryRestricts = SetDllDirectoryW(L"") != FALSE;
+}
+
+DefaultDllDirectoryForChildren::DefaultDllDirectoryForChildren()
+{
+    if (g_dllDirectoryRestricts)
+        SetDllDirectoryW(nullptr);
+}
+
+DefaultDllDirectoryForChildren::~DefaultDllDirectoryForChildren()
+{
+    if (g_dllDirectoryRestricts)
+        SetDllDirectoryW(L"");
 }
 
 } // namespace karvolt

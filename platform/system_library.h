@@ -25,4 +25,15 @@ Function SystemFunction(const wchar_t* library, const char* function)
 // Restricts the DLL search of this process to the system folder, as early as possible.
 void RestrictDllSearchToSystemFolder();
 
+// Programs started while this lives search for their DLLs as when started by hand. Where
+// the restriction above had to fall back to SetDllDirectoryW, Windows would hand that
+// setting on to them; it is lifted for the start only and put back afterwards.
+class DefaultDllDirectoryForChildren {
+public:
+    DefaultDllDirectoryForChildren();
+    DefaultDllDirectoryForChildren(const DefaultDllDirectoryForChildren&) = delete;
+    DefaultDllDirectoryForChildren& operator=(const DefaultDllDirectoryForChildren&) = delete;
+    ~DefaultDllDirectoryForChildren();
+};
+
 } // namespace karvolt

@@ -6,30 +6,28 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
-cmake --preset windows >/dev/null
-cmake --build --preset windows --target launcher stub_tool
+source scripts/runnable-build.sh
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target launcher stub_tool
 
-demo=build/demo
+build=build/$preset
+demo=$PWD/build/demo
+rm -rf "$demo"
 mkdir -p "$demo/distr"
-cp "build/windows/Karvolt Launcher.exe" "$demo/"
-cp build/windows/tests/wine/stub_tool.exe "$demo/distr/eduke32.exe"
-cp build/windows/tests/wine/stub_tool.exe "$demo/distr/mapster32.exe"
+cp "$build/Karvolt Launcher.exe" "$demo/"
+cp "$build/tests/wine/stub_tool.exe" "$demo/distr/eduke32.exe"
+cp "$build/tests/wine/stub_tool.exe" "$demo/distr/mapster32.exe"
 
-export WINEPREFIX=$PWD/build/wine-open WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cd "$demo"
+bed=$PWD/build/open-bed
+trap 'tests/winebed/winebed.sh down "$bed"' EXIT
+tests/winebed/winebed.sh up "$bed" "$arch"
+launch() { (cd "$demo" && "$OLDPWD/tests/winebed/winebed.sh" run "$bed" "Karvolt Launcher.exe"); }
 if [[ -n "${DISPLAY:-}" ]]; then
-    wine "Karvolt Launcher.exe"
+    launch
     exit
 fi
 
-Xvfb :99 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'wineserver -k 2>/dev/null; kill $xvfb 2>/dev/null' EXIT
-export DISPLAY=:99
-sleep 1
-wineboot --init >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-wine "Karvolt Launcher.exe" &
+launch &
 sleep 5
-import -window root ../launcher.png
+DISPLAY=$(cat "$bed/display") import -window root build/launcher.png
 echo "No display here: the launcher ran on a virtual one; see build/launcher.png"

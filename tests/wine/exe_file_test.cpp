@@ -1,18 +1,33 @@
-// The built exe's identity as Windows reads it back from the file: version record, icon,
-// banner, manifest, and the icon of the running window.
+// A built exe checked as a file, without running it: version record, icon, banner,
+// manifest, PE headers, relocations and imports. The exe and its architecture come from
+// the command line, so a 64-bit test program checks the x86 exe as well as its own:
+//
+//   exe_file_test.exe EXE x86|x64 [gtest flags]
 #include "driver.h"
+#include "pe_image.h"
 
 #include "resource_ids.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <span>
 
 namespace karvolt::e2e {
 namespace {
+
+// Exit code that CTest reads as "skipped" (SKIP_RETURN_CODE).
+constexpr int kSkipped = 77;
+
+std::wstring g_exe;
+bool g_x64 = false;
+
+const std::wstring& ExeUnderTest() { return g_exe; }
 
 // The exe opened as a resource file only: none of its code is mapped to run.
 class ExeResources {
@@ -162,7 +177,7 @@ class VersionRecord : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::wstring exe = LauncherExe();
+        const std::wstring exe = ExeUnderTest();
         DWORD handle = 0;
         const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
         ASSERT_GT(size, 0u) << "no version record, error " << GetLastError();
@@ -224,7 +239,7 @@ TEST_F(VersionRecord, NamedStringsReadAsStoredAndNoOthersAreFound)
 TEST(VersionRecordLayout, HoldsOneTableOfExactlyTheSevenStringsInOrderAndOneTranslation)
 {
     // Read from the resource itself: the version API answers only questions by name.
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded());
     ASSERT_EQ(exe.Names(RT_VERSION), std::vector<std::wstring>{L"#1"});
     const auto record = exe.Bytes(RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO));
@@ -336,14 +351,14 @@ std::vector<unsigned char> IcoFileOf(const std::vector<IconImage>& images)
 
 TEST(ProgramIcon, IsTheOnlyIconGroupAndHasId1)
 {
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded()) << "error " << GetLastError();
     EXPECT_EQ(exe.Names(RT_GROUP_ICON), std::vector<std::wstring>{L"#1"});
 }
 
 TEST(ProgramIcon, RebuildsTheIcoFileByteForByte)
 {
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded());
     const auto images = ReadIconGroup(exe, MAKEINTRESOURCEW(IDI_PROGRAM));
     ASSERT_FALSE(images.empty());
@@ -358,7 +373,7 @@ TEST(ProgramIcon, RebuildsTheIcoFileByteForByte)
 
 TEST(ProgramIcon, HoldsNineImagesLargeToSmallIn16ColoursThen256ThenTrueColour)
 {
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded());
     const auto images = ReadIconGroup(exe, MAKEINTRESOURCEW(IDI_PROGRAM));
     struct Shape {
@@ -392,7 +407,7 @@ TEST(ProgramIcon, HoldsNineImagesLargeToSmallIn16ColoursThen256ThenTrueColour)
 
 TEST(Banner, BitmapResourceIsTheBannerFileWithoutItsFileHeader)
 {
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded());
     const auto resource = exe.Bytes(RT_BITMAP, MAKEINTRESOURCEW(IDB_BANNER));
     ASSERT_TRUE(resource);
@@ -419,7 +434,7 @@ std::string ElementText(const std::string& xml, const std::string& element)
 
 TEST(Manifest, AsksForPerMonitorDpiCommonControls6AndNamesEverySupportedWindows)
 {
-    ExeResources exe(LauncherExe());
+    ExeResources exe(ExeUnderTest());
     ASSERT_TRUE(exe.Loaded());
     EXPECT_EQ(exe.Names(RT_MANIFEST), std::vector<std::wstring>{L"#1"});
     const auto bytes = exe.Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
@@ -436,97 +451,157 @@ TEST(Manifest, AsksForPerMonitorDpiCommonControls6AndNamesEverySupportedWindows)
     const std::string identity = xml.substr(identityStart, identityEnd - identityStart);
     EXPECT_NE(identity.find("version=\"6.0.0.0\""), std::string::npos) << identity;
 
-    const char* const windowsFromVistaOn[] = {
-        "{e2011457-1546-43c5-a5fe-008deee3d3f0}", // Vista
+    // Windows 7 to 11, and nothing older: the exe imports nothing Windows 7 lacks.
+    const std::set<std::string> windows7To11 = {
         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", // 7
         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", // 8
         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", // 8.1
         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", // 10 and 11
     };
-    for (const char* id : windowsFromVistaOn)
-        EXPECT_NE(xml.find(std::string("<supportedOS Id=\"") + id + "\"/>"), std::string::npos) << id;
+    std::set<std::string> claimed;
+    const std::string tag = "<supportedOS Id=\"";
+    for (size_t at = xml.find(tag); at != std::string::npos; at = xml.find(tag, at + 1))
+        claimed.insert(xml.substr(at + tag.size(), xml.find('"', at + tag.size()) - at - tag.size()));
+    EXPECT_EQ(claimed, windows7To11);
 }
 
-// ---- The running window ----
-
-// The 16x16 true-colour image of the program icon, top row first: the one drawn in the
-// title bar of a window on a true-colour screen.
-std::vector<RGBQUAD> SmallTrueColourIcon()
+TEST(Manifest, NamesTheExesOwnArchitecture)
 {
-    ExeResources exe(LauncherExe());
-    for (const auto& image : ReadIconGroup(exe, MAKEINTRESOURCEW(IDI_PROGRAM))) {
-        if (image.entry.width != 16 || image.entry.bitCount != 32)
-            continue;
-        const auto header = Read<BITMAPINFOHEADER>(image.bytes, 0);
-        std::vector<RGBQUAD> pixels(16 * 16);
-        for (size_t row = 0; row < 16; ++row) // stored bottom-up
-            std::memcpy(&pixels[row * 16], image.bytes.data() + header.biSize + (15 - row) * 16 * 4, 16 * 4);
-        return pixels;
+    // Windows refuses to start a program whose manifest names another architecture (a
+    // side-by-side configuration error); Wine does not check it.
+    ExeResources exe(ExeUnderTest());
+    ASSERT_TRUE(exe.Loaded());
+    const auto bytes = exe.Bytes(RT_MANIFEST, MAKEINTRESOURCEW(1));
+    ASSERT_TRUE(bytes);
+    const std::string xml(bytes->begin(), bytes->end());
+    const size_t identityStart = xml.find("<assemblyIdentity");
+    ASSERT_NE(identityStart, std::string::npos);
+    const std::string identity = xml.substr(identityStart, xml.find("/>", identityStart) - identityStart);
+    EXPECT_NE(identity.find("name=\"Karvolt.Launcher\""), std::string::npos) << identity;
+    const std::string expected = g_x64 ? "processorArchitecture=\"amd64\"" : "processorArchitecture=\"x86\"";
+    EXPECT_NE(identity.find(expected), std::string::npos) << identity;
+}
+
+// ---- PE headers and imports ----
+
+class ExeHeaders : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(Image().Valid()) << "not a PE image"; }
+    static const PeImage& Image()
+    {
+        static const PeImage image(ReadFileBytes(ExeUnderTest()));
+        return image;
     }
-    return {};
-}
+};
 
-std::vector<RGBQUAD> CaptureScreen(const RECT& area)
+TEST_F(ExeHeaders, IsAWindowsGuiProgramOfItsArchitecture)
 {
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    GdiFlush();
-    std::vector<RGBQUAD> pixels(static_cast<const RGBQUAD*>(bits),
-                                static_cast<const RGBQUAD*>(bits) + width * height);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    const PeImage& image = Image();
+    EXPECT_EQ(image.FileHeader().Machine, g_x64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+    EXPECT_EQ(image.Magic(), g_x64 ? IMAGE_NT_OPTIONAL_HDR64_MAGIC : IMAGE_NT_OPTIONAL_HDR32_MAGIC);
+    EXPECT_EQ(image.Subsystem(), IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_FALSE(image.FileHeader().Characteristics & IMAGE_FILE_DLL);
 }
 
-bool Near(BYTE a, BYTE b) { return (a > b ? a - b : b - a) <= 2; }
-
-TEST(RunningWindow, ShowsTheProgramIconInItsTitleBar)
+TEST_F(ExeHeaders, AsksForAslrDepAndTerminalServerAwareness)
 {
-    // Another process cannot read the icon back under Wine: the window has only its class's
-    // icons (WM_GETICON answers 0 for those, also on Windows) and Wine does not give
-    // GCLP_HICON of another process's class. So the title bar is looked at instead: Wine
-    // draws the class's small icon there, or its own logo where there is none.
-    const auto icon = SmallTrueColourIcon();
-    ASSERT_EQ(icon.size(), 256u);
-    const auto opaque =
-        std::count_if(icon.begin(), icon.end(), [](RGBQUAD p) { return p.rgbReserved == 255; });
-    ASSERT_GT(opaque, 64) << "too few opaque pixels to recognise the icon by";
-
-    ModFolder mod(false, false);
-    Launcher launcher(mod);
-    RECT window;
-    GetWindowRect(launcher.Window(), &window);
-    const RECT titleBar{window.left, window.top, window.left + 64, window.top + 48};
-    const auto screen = CaptureScreen(titleBar);
-
-    auto iconAt = [&](int x, int y) {
-        for (int row = 0; row < 16; ++row)
-            for (int column = 0; column < 16; ++column) {
-                const RGBQUAD want = icon[static_cast<size_t>(row * 16 + column)];
-                const RGBQUAD seen = screen[static_cast<size_t>((y + row) * 64 + x + column)];
-                if (want.rgbReserved == 255 &&
-                    !(Near(want.rgbRed, seen.rgbRed) && Near(want.rgbGreen, seen.rgbGreen) &&
-                      Near(want.rgbBlue, seen.rgbBlue)))
-                    return false;
-            }
-        return true;
-    };
-    bool found = false;
-    for (int y = 0; y + 16 <= 48 && !found; ++y)
-        for (int x = 0; x + 16 <= 64 && !found; ++x)
-            found = iconAt(x, y);
-    EXPECT_TRUE(found) << "the title bar does not show the program's 16x16 icon";
+    const WORD flags = Image().DllCharacteristics();
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
+    EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+    // A 64-bit exe can be placed anywhere in the address space, not only below 4 GiB.
+    if (g_x64) {
+        EXPECT_TRUE(flags & IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA);
+    }
 }
+
+TEST_F(ExeHeaders, KeepsItsRelocationsSoAslrCanMoveIt)
+{
+    // DYNAMIC_BASE alone is a promise: without relocations the loader cannot keep it.
+    EXPECT_FALSE(Image().FileHeader().Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
+    const IMAGE_DATA_DIRECTORY relocations = Image().Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC);
+    ASSERT_GT(relocations.Size, sizeof(IMAGE_BASE_RELOCATION));
+    IMAGE_BASE_RELOCATION firstBlock{};
+    ASSERT_TRUE(Image().ReadAtRva(relocations.VirtualAddress, firstBlock))
+        << "the relocation directory lies outside the file's sections";
+    EXPECT_GT(firstBlock.SizeOfBlock, sizeof firstBlock) << "the first relocation block is empty";
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return static_cast<char>(tolower(static_cast<unsigned char>(c))); });
+    return text;
+}
+
+TEST_F(ExeHeaders, ImportsExactlyTheExpectedSystemDllsAndEachIsInTheSystemFolder)
+{
+    // Exact on purpose: a new import, even of a system DLL, has to be looked at and added.
+    const std::set<std::string> expected = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                            "ole32.dll",    "oleaut32.dll", "msvcrt.dll"};
+    std::set<std::string> imported;
+    for (const std::string& name : Image().ImportedDlls())
+        imported.insert(Lower(name));
+    EXPECT_EQ(imported, expected);
+
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    ASSERT_TRUE(length > 0 && length < MAX_PATH);
+    for (const auto& dll : imported)
+        EXPECT_TRUE(PathIsFile(std::wstring(system) + L"\\" + std::wstring(dll.begin(), dll.end())))
+            << dll << " is not in the system folder";
+}
+
+// "dll function" pairs, one a line; '#' starts a comment.
+std::set<std::string> AllowedImports()
+{
+    std::set<std::string> allowed;
+    std::ifstream list(SourcePath(L"tests\\wine\\windows7_imports.txt").c_str());
+    std::string line;
+    while (std::getline(list, line)) {
+        line = line.substr(0, line.find('#'));
+        while (!line.empty() && isspace(static_cast<unsigned char>(line.back())))
+            line.pop_back();
+        if (!line.empty())
+            allowed.insert(Lower(line.substr(0, line.find(' '))) + " " + line.substr(line.find(' ') + 1));
+    }
+    return allowed;
+}
+
+TEST_F(ExeHeaders, ImportsOnlyFunctionsThatWindows7AlreadyHad)
+{
+    // Anything newer must be looked up at run time with a fallback, or the exe would not
+    // even load on Windows 7.
+    const auto allowed = AllowedImports();
+    ASSERT_FALSE(allowed.empty()) << "tests\\wine\\windows7_imports.txt could not be read";
+    const auto imports = Image().ImportedFunctions();
+    ASSERT_FALSE(imports.empty());
+    for (const PeImport& import : imports) {
+        EXPECT_FALSE(import.function.empty())
+            << import.dll << " ordinal " << import.ordinal << ": imports by ordinal cannot be checked";
+        const std::string key = Lower(import.dll) + " " + import.function;
+        EXPECT_TRUE(allowed.contains(key)) << key << " is not in the list of Windows 7 imports";
+    }
+}
+
 
 } // namespace
 } // namespace karvolt::e2e
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    using karvolt::e2e::g_exe;
+    const std::string arch = argc == 3 ? argv[2] : "";
+    if (argc != 3 || (arch != "x86" && arch != "x64")) {
+        fprintf(stderr, "usage: exe_file_test EXE x86|x64 [gtest flags]\n");
+        return 2;
+    }
+    g_exe = karvolt::e2e::WindowsPath(argv[1]);
+    karvolt::e2e::g_x64 = arch == "x64";
+    if (!karvolt::e2e::PathIsFile(g_exe)) {
+        printf("not run: %s is not built (build its preset first)\n", argv[1]);
+        return karvolt::e2e::kSkipped;
+    }
+    return RUN_ALL_TESTS();
+}
