@@ -35,7 +35,7 @@ can_run() {
         return 1
     fi
     # Start the loader once: the kernel's answer is the only reliable one.
-    if ! output=$("$loader" --version 2>&1 </dev/null); then
+    if ! output=$(env "$loader" --version 2>&1 </dev/null); then
         echo "this host cannot start Wine's $arch loader: ${output//$'\n'/ }"
         return 1
     fi
