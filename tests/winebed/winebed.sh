@@ -35,8 +35,10 @@ can_run() {
         return 1
     fi
     # Start the loader once: the kernel's answer is the only reliable one.
-    if ! output=$(env "$loader" --version 2>&1 </dev/null); then
-        echo "this host cannot start Wine's $arch loader: ${output//$'\n'/ }"
+    if ! output=$("$loader" --version 2>&1 </dev/null); then
+        output=${output//$'\n'/ }
+        # Without the shell's "script: line N:" in front.
+        echo "this host cannot start Wine's $arch loader: ${output#"${BASH_SOURCE[0]}: line "*: }"
         return 1
     fi
 }
