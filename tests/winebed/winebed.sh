@@ -108,6 +108,10 @@ up)
         "$WINELOADER" reg.exe add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
         "$WINELOADER" reg.exe add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f
         wineserver --wait
+        # Windows' dialog font (Tahoma) and title-bar symbols (Marlett) from fonts-wine, which
+        # this Wine does not find by itself: without them text is laid out in another font
+        # than on Windows, and screenshots show a wider, clipped text.
+        cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
         # One server for the whole run: each test then starts quickly.
         wineserver --persistent=900
     } </dev/null >"$state/up.log" 2>&1
