@@ -82,12 +82,25 @@ void ExpectFailureReportAndNothingStarted(const Launcher& launcher, const ModFol
         ADD_FAILURE() << "started " << record.program << " with " << record.commandLine;
 }
 
+// How the line gets into the box: set whole, which no typing limit holds back, or pasted
+// as a user would, which the edit box cuts at its limit (30 000 characters unless raised).
+enum class Input { Set, Pasted };
+
+void PutLine(const Launcher& launcher, const std::wstring& line, Input input)
+{
+    if (input == Input::Pasted)
+        launcher.PasteArgumentLine(line);
+    else
+        launcher.SetArgumentLine(line);
+}
+
 struct LineCase {
     const char* name;
     std::wstring line;
     // False where the edit box itself may drop part of what was put in (line breaks in a
     // one-line box): then only what it holds must reach the tool.
     bool boxKeepsAll = true;
+    Input input = Input::Set;
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
@@ -99,7 +112,7 @@ TEST_P(ArgumentLineReachesTheTool, Unchanged)
     const LineCase& c = GetParam();
     ModFolder mod(true, false);
     Launcher launcher(mod);
-    launcher.SetArgumentLine(c.line);
+    PutLine(launcher, c.line, c.input);
     const std::wstring inBox = WindowText(launcher.Control(Text1));
     if (c.boxKeepsAll)
         ASSERT_TRUE(SameText(c.line, inBox)) << "the edit box did not keep the line";
@@ -119,6 +132,7 @@ INSTANTIATE_TEST_SUITE_P(
     BadInput, ArgumentLineReachesTheTool,
     ::testing::Values(
         LineCase{"AtTheCommandLineLimit", LineForCommandLineOf(kLongestCommandLine)},
+        LineCase{"PastedAtTheCommandLineLimit", LineForCommandLineOf(kLongestCommandLine), true, Input::Pasted},
         LineCase{"OutsideTheAnsiCodePage",
                  L"-name \u017dlu\u0165ou\u010dk\u00fd k\u016f\u0148 \u00fap\u011bl "
                  L"\u6771\u4eac\u90fd \ud55c\uad6d\uc5b4 \u0645\u0631\u062d\u0628\u0627 \U0001F525\U0001F600"},
@@ -130,6 +144,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct TooLongCase {
     const char* name;
     size_t commandLineLength;
+    Input input = Input::Set;
 };
 
 void PrintTo(const TooLongCase& c, std::ostream* os) { *os << c.name; }
@@ -141,7 +156,7 @@ TEST_P(ArgumentLineTooLong, IsReportedAndNoShortenedLineIsStarted)
     ModFolder mod(true, false);
     Launcher launcher(mod);
     const std::wstring line = LineForCommandLineOf(GetParam().commandLineLength);
-    launcher.SetArgumentLine(line);
+    PutLine(launcher, line, GetParam().input);
     ASSERT_TRUE(SameText(line, WindowText(launcher.Control(Text1)))) << "the edit box did not keep the line";
 
     launcher.Click(Command1);
@@ -153,7 +168,8 @@ TEST_P(ArgumentLineTooLong, IsReportedAndNoShortenedLineIsStarted)
 
 INSTANTIATE_TEST_SUITE_P(BadInput, ArgumentLineTooLong,
                          ::testing::Values(TooLongCase{"OneOverTheLimit", kLongestCommandLine + 1},
-                                           TooLongCase{"FarOverTheLimit", 40000}),
+                                           TooLongCase{"FarOverTheLimit", 40000},
+                                           TooLongCase{"PastedFarOverTheLimit", 40000, Input::Pasted}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct FolderCase {

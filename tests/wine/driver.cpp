@@ -85,6 +85,32 @@ void ReadMarkedField(const std::wstring& field, StubRecord& record)
         record.showWindow = value;
 }
 
+// Puts text on the clipboard; a window of ours owns it, as SetClipboardData needs one.
+void PutOnClipboard(const std::wstring& text)
+{
+    const HWND owner = CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    // Another process of the prefix may hold the clipboard for a moment.
+    const bool opened = WaitUntil([&] { return OpenClipboard(owner) != 0; }, 5s);
+    bool placed = false;
+    if (opened) {
+        EmptyClipboard();
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (memory) {
+            memcpy(GlobalLock(memory), text.c_str(), bytes);
+            GlobalUnlock(memory);
+            placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            if (!placed)
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+    }
+    DestroyWindow(owner);
+    ASSERT_TRUE(opened) << "the clipboard stays busy";
+    ASSERT_TRUE(placed) << "cannot put text on the clipboard, error " << GetLastError();
+}
+
 struct WindowSearch {
     DWORD processId;
     const wchar_t* className;
@@ -412,6 +438,15 @@ void Launcher::SetArgumentLine(const std::wstring& text) const
     DWORD_PTR result;
     SendMessageTimeoutW(Control(Text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_BLOCK, 5000, &result);
+}
+
+void Launcher::PasteArgumentLine(const std::wstring& text) const
+{
+    PutOnClipboard(text);
+    DWORD_PTR result;
+    const HWND box = Control(Text1);
+    SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_BLOCK, 5000, &result);
+    ASSERT_TRUE(SendMessageTimeoutW(box, WM_PASTE, 0, 0, SMTO_BLOCK, 10000, &result)) << "the paste did not come back";
 }
 
 bool Launcher::IsRunning() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

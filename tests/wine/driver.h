@@ -135,6 +135,9 @@ public:
     void Press(WORD virtualKey, bool shift = false) const;
     void TypeText(const std::wstring& text) const;
     void SetArgumentLine(const std::wstring& text) const;
+    // As a user pastes: the whole box selected, then WM_PASTE from the clipboard. Unlike
+    // WM_SETTEXT this is held to the edit box's typing limit.
+    void PasteArgumentLine(const std::wstring& text) const;
 
     bool IsRunning() const;
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;
