@@ -40,24 +40,75 @@ void RemoveTree(const std::wstring& path)
     RemoveDirectoryW(path.c_str());
 }
 
-std::wstring BuildEnvironment(const std::wstring& stubRecord)
+std::wstring BuildEnvironment(const LaunchOptions& options)
 {
-    // The current environment, with the stub's record file added.
+    // The current environment, with the stub's settings put in.
+    const std::pair<const wchar_t*, const std::wstring*> settings[] = {
+        {L"KARVOLT_STUB_RECORD=", &options.stubRecord},
+        {L"KARVOLT_STUB_HOLD=", &options.stubHold},
+    };
     std::wstring block;
     const wchar_t* current = GetEnvironmentStringsW();
     for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
-        if (_wcsnicmp(entry, L"KARVOLT_STUB_RECORD=", 20) != 0) {
+        bool ours = false;
+        for (const auto& [name, value] : settings)
+            ours = ours || _wcsnicmp(entry, name, wcslen(name)) == 0;
+        if (!ours) {
             block += entry;
             block += L'\0';
         }
     }
     FreeEnvironmentStringsW(const_cast<wchar_t*>(current));
-    if (!stubRecord.empty()) {
-        block += L"KARVOLT_STUB_RECORD=" + stubRecord;
-        block += L'\0';
+    for (const auto& [name, value] : settings) {
+        if (!value->empty()) {
+            block += name + *value;
+            block += L'\0';
+        }
     }
     block += L'\0';
     return block;
+}
+
+// A stub record's marked field, "\x1fname=value".
+void ReadMarkedField(const std::wstring& field, StubRecord& record)
+{
+    const size_t equals = field.find(L'=');
+    if (equals == std::wstring::npos)
+        return;
+    const std::wstring name = field.substr(1, equals - 1);
+    const DWORD value = wcstoul(field.c_str() + equals + 1, nullptr, 10);
+    if (name == L"process")
+        record.processId = value;
+    else if (name == L"startupFlags")
+        record.startupFlags = value;
+    else if (name == L"showWindow")
+        record.showWindow = value;
+}
+
+// Puts text on the clipboard; a window of ours owns it, as SetClipboardData needs one.
+void PutOnClipboard(const std::wstring& text)
+{
+    const HWND owner = CreateWindowExW(0, L"Static", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    // Another process of the prefix may hold the clipboard for a moment.
+    const bool opened = WaitUntil([&] { return OpenClipboard(owner) != 0; }, 5s);
+    bool placed = false;
+    if (opened) {
+        EmptyClipboard();
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+        if (memory) {
+            memcpy(GlobalLock(memory), text.c_str(), bytes);
+            GlobalUnlock(memory);
+            placed = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            if (!placed)
+                GlobalFree(memory);
+        }
+        CloseClipboard();
+    }
+    DestroyWindow(owner);
+    ASSERT_TRUE(opened) << "the clipboard stays busy";
+    ASSERT_TRUE(placed) << "cannot put text on the clipboard, error " << GetLastError();
 }
 
 struct WindowSearch {
@@ -194,8 +245,22 @@ std::vector<StubRecord> ReadStubRecords(const std::wstring& recordFile)
     for (size_t start = 0, end; (end = text.find(L'\0', start)) != std::wstring::npos; start = end + 1)
         fields.push_back(text.substr(start, end - start));
     std::vector<StubRecord> records;
-    for (size_t i = 0; i + 2 < fields.size(); i += 3)
-        records.push_back({fields[i], fields[i + 1], fields[i + 2]});
+    for (size_t i = 0; i < fields.size();) {
+        if (fields[i].starts_with(L'\x1f')) {
+            if (!records.empty())
+                ReadMarkedField(fields[i], records.back());
+            ++i;
+        } else if (i + 2 < fields.size()) {
+            StubRecord record;
+            record.commandLine = fields[i];
+            record.currentFolder = fields[i + 1];
+            record.program = fields[i + 2];
+            records.push_back(std::move(record));
+            i += 3;
+        } else {
+            break; // a record still being written
+        }
+    }
     return records;
 }
 
@@ -205,6 +270,24 @@ std::vector<StubRecord> WaitForStubRecords(const std::wstring& recordFile, size_
     WaitUntil([&] { return ReadStubRecords(recordFile).size() >= count; }, timeout);
     return ReadStubRecords(recordFile);
 }
+
+StubHold::StubHold()
+{
+    static int counter = 0;
+    name_ = L"karvolt-stub-hold-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+    event_ = CreateEventW(nullptr, TRUE, FALSE, name_.c_str());
+    EXPECT_NE(event_, nullptr) << "cannot create the stub's hold event, error " << GetLastError();
+}
+
+StubHold::~StubHold()
+{
+    if (event_) {
+        Release();
+        CloseHandle(event_);
+    }
+}
+
+void StubHold::Release() const { SetEvent(event_); }
 
 LauncherWithoutDll::LauncherWithoutDll(const ModFolder& mod, const wchar_t* dll)
 {
@@ -240,7 +323,7 @@ Launcher::Launcher(const ModFolder& mod) { Start({mod.launcher, mod.folder, mod.
 void Launcher::Start(const LaunchOptions& options)
 {
     std::wstring commandLine = L"\"" + options.exe + L"\"";
-    std::wstring environment = BuildEnvironment(options.stubRecord);
+    std::wstring environment = BuildEnvironment(options);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -355,6 +438,15 @@ void Launcher::SetArgumentLine(const std::wstring& text) const
     DWORD_PTR result;
     SendMessageTimeoutW(Control(Text1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
                         SMTO_BLOCK, 5000, &result);
+}
+
+void Launcher::PasteArgumentLine(const std::wstring& text) const
+{
+    PutOnClipboard(text);
+    DWORD_PTR result;
+    const HWND box = Control(Text1);
+    SendMessageTimeoutW(box, EM_SETSEL, 0, -1, SMTO_BLOCK, 5000, &result);
+    ASSERT_TRUE(SendMessageTimeoutW(box, WM_PASTE, 0, 0, SMTO_BLOCK, 10000, &result)) << "the paste did not come back";
 }
 
 bool Launcher::IsRunning() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }

@@ -59,12 +59,32 @@ struct StubRecord {
     std::wstring commandLine;
     std::wstring currentFolder;
     std::wstring program;
+    // Written by the stub tool only: a planted DLL's record has the three fields above.
+    std::optional<DWORD> processId;
+    std::optional<DWORD> startupFlags; // GetStartupInfoW's dwFlags
+    std::optional<DWORD> showWindow;   // and its wShowWindow
 };
 std::vector<StubRecord> ReadStubRecords(const std::wstring& recordFile);
 // Waits until the stub tools have written at least `count` records, then gives all there
 // are (fewer when they did not come in time).
 std::vector<StubRecord> WaitForStubRecords(const std::wstring& recordFile, size_t count = 1,
                                            std::chrono::milliseconds timeout = 10s);
+
+// Keeps every stub tool started under it (KARVOLT_STUB_HOLD) running after it wrote its
+// record, until released here; a stub lets itself go after a minute regardless.
+class StubHold {
+public:
+    StubHold();
+    StubHold(const StubHold&) = delete;
+    StubHold& operator=(const StubHold&) = delete;
+    ~StubHold(); // releases
+    const std::wstring& Name() const { return name_; }
+    void Release() const;
+
+private:
+    std::wstring name_;
+    HANDLE event_ = nullptr;
+};
 
 // A copy of the mod's launcher under a name of its own, for which Wine refuses to load
 // one DLL (a per-program DllOverrides entry), so no other test is affected.
@@ -89,6 +109,7 @@ struct LaunchOptions {
     std::wstring workingFolder;
     std::wstring stubRecord;     // given to child processes as KARVOLT_STUB_RECORD
     bool waitForWindow = true;
+    std::wstring stubHold = {};  // given to child processes as KARVOLT_STUB_HOLD
 };
 
 // One running launcher. Killed at the end of the test if it is still running.
@@ -114,6 +135,9 @@ public:
     void Press(WORD virtualKey, bool shift = false) const;
     void TypeText(const std::wstring& text) const;
     void SetArgumentLine(const std::wstring& text) const;
+    // As a user pastes: the whole box selected, then WM_PASTE from the clipboard. Unlike
+    // WM_SETTEXT this is held to the edit box's typing limit.
+    void PasteArgumentLine(const std::wstring& text) const;
 
     bool IsRunning() const;
     std::optional<DWORD> WaitForExit(std::chrono::milliseconds timeout = 10s) const;

@@ -79,12 +79,22 @@ TEST(ToolPresence, WithoutTheScriptRuntimeBothButtonsAreEnabled)
     EXPECT_TRUE(IsWindowEnabled(launcher.Control(Command2)));
 }
 
+// Started in a normal window that takes the focus: the style must reach the tool.
+void ExpectShownNormally(const StubRecord& record)
+{
+    ASSERT_TRUE(record.startupFlags && record.showWindow) << "the stub recorded no start-up information";
+    EXPECT_TRUE(*record.startupFlags & STARTF_USESHOWWINDOW) << "start-up flags " << *record.startupFlags;
+    EXPECT_EQ(*record.showWindow, DWORD{SW_SHOWNORMAL});
+}
+
 struct StartCase {
     const char* name;
     int button;
     std::optional<std::wstring> argumentLine; // none: leave the initial text
     std::wstring expectedCommandLine;
 };
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
 class ToolStart : public ::testing::TestWithParam<StartCase> {};
 
@@ -105,6 +115,7 @@ TEST_P(ToolStart, HandsTheCommandLineUnchangedToTheToolInTheLauncherFolderAndEnd
     EXPECT_EQ(records[0].currentFolder, mod.folder);
     const wchar_t* program = c.button == Command1 ? L"eduke32.exe" : L"mapster32.exe";
     EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\" + program);
+    ExpectShownNormally(records[0]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -134,7 +145,50 @@ TEST(ToolStart, FromAnotherFolderStartsTheToolBelowTheLauncherAndRunsItInThatFol
     EXPECT_EQ(records[0].program, mod.folder + L"\\distr\\eduke32.exe");
     EXPECT_EQ(records[0].currentFolder, elsewhere.Path());
     EXPECT_EQ(records[0].commandLine, L"distr\\eduke32.exe " + kInitialLine);
+    ExpectShownNormally(records[0]);
 }
+
+struct ProcessHandle {
+    explicit ProcessHandle(DWORD id)
+        : handle(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)) {}
+    ProcessHandle(const ProcessHandle&) = delete;
+    ProcessHandle& operator=(const ProcessHandle&) = delete;
+    ~ProcessHandle()
+    {
+        if (handle)
+            CloseHandle(handle);
+    }
+    HANDLE handle;
+};
+
+class ToolStartWithoutWaiting : public ::testing::TestWithParam<int> {};
+
+TEST_P(ToolStartWithoutWaiting, TheLauncherHasEndedWhileTheToolStillRuns)
+{
+    ModFolder mod(true, true);
+    const StubHold hold;
+    Launcher launcher({mod.launcher, mod.folder, mod.stubRecord, true, hold.Name()});
+
+    launcher.Click(GetParam());
+
+    const auto records = WaitForStubRecords(mod.stubRecord);
+    ASSERT_EQ(records.size(), 1u);
+    ASSERT_TRUE(records[0].processId);
+    // Opened while the hold keeps the tool alive, so the id is still the tool's.
+    const ProcessHandle tool(*records[0].processId);
+    ASSERT_NE(tool.handle, nullptr) << "the tool is gone, error " << GetLastError();
+    EXPECT_EQ(launcher.WaitForExit(), 0u) << "the launcher waits for the tool";
+    EXPECT_EQ(WaitForSingleObject(tool.handle, 0), DWORD{WAIT_TIMEOUT}) << "the tool was not held";
+
+    hold.Release();
+    ASSERT_EQ(WaitForSingleObject(tool.handle, 10000), DWORD{WAIT_OBJECT_0}) << "the tool does not end";
+    DWORD toolExit = 0;
+    GetExitCodeProcess(tool.handle, &toolExit);
+    EXPECT_EQ(toolExit, 0u) << "the tool was not held by the test (4: no event, 5: its own time limit)";
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, ToolStartWithoutWaiting, ::testing::Values(Command1, Command2),
+                         [](const auto& info) { return std::string(info.param == Command1 ? "Play" : "MapEditor"); });
 
 TEST(ToolStart, AProgramFileRemovedAfterTheCheckIsReportedAndNothingStarts)
 {

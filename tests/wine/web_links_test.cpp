@@ -22,6 +22,8 @@ constexpr wchar_t kDonationUrl[] =
     L"&bn=PP%2dDonationsBF%3abtn_donateCC_LG%2egif%3aNonHosted";
 constexpr wchar_t kWebsiteUrl[] = L"http://karvolt.example";
 constexpr wchar_t kBrowserName[] = L"karvolt-stub-browser.exe";
+// What %* in the browser's open command becomes for empty parameters.
+constexpr wchar_t kWithoutParameters[] = L" ";
 
 std::wstring CommandKey(const wchar_t* scheme)
 {
@@ -149,7 +151,7 @@ protected:
         CopyFileOrFail(StubExe(), browser_);
         for (const wchar_t* scheme : {L"http", L"https"}) {
             saved_.emplace_back(scheme);
-            SetOpenCommand(scheme, L"\"" + browser_ + L"\" \"%1\"");
+            SetOpenCommand(scheme, L"\"" + browser_ + L"\" \"%1\" %*");
         }
     }
 
@@ -186,9 +188,11 @@ std::vector<StubRecord> RecordsOnceBrowsersEnded(const ModFolder& mod)
     return ReadStubRecords(mod.stubRecord);
 }
 
-// The last argument of a command line, where it stands in double quotes.
-std::optional<std::wstring> LastQuotedArgument(const std::wstring& commandLine)
+// The last argument of a command line, where it stands in double quotes: the address.
+std::optional<std::wstring> LastQuotedArgument(std::wstring commandLine)
 {
+    // Blanks after it are what an empty %* leaves.
+    commandLine.erase(commandLine.find_last_not_of(L' ') + 1);
     if (commandLine.size() < 2 || commandLine.back() != L'"')
         return std::nullopt;
     const size_t open = commandLine.rfind(L'"', commandLine.size() - 2);
@@ -239,7 +243,10 @@ TEST_P(WebLinkClick, HandsExactlyTheStoredAddressToTheRegisteredBrowser)
 {
     const LinkCase& c = GetParam();
     ModFolder mod(false, false);
-    Launcher launcher(mod);
+    // Neither the launcher's nor the browser's folder: an empty directory runs the browser
+    // where the launcher runs.
+    TempFolder current(L"current");
+    Launcher launcher({mod.launcher, current.Path(), mod.stubRecord});
 
     ASSERT_TRUE(ClickAndWait(launcher, c.button));
 
@@ -248,8 +255,12 @@ TEST_P(WebLinkClick, HandsExactlyTheStoredAddressToTheRegisteredBrowser)
     EXPECT_EQ(records[0].program, browser_);
     EXPECT_EQ(LastQuotedArgument(records[0].commandLine), std::wstring(c.url));
     // Wine puts the address in place of %1 as it was handed over: nothing decoded,
-    // re-encoded or cut anywhere in the line.
-    EXPECT_EQ(records[0].commandLine, L"\"" + browser_ + L"\" \"" + c.url + L"\"");
+    // re-encoded or cut anywhere in the line; and empty parameters add nothing for %*.
+    EXPECT_EQ(records[0].commandLine, L"\"" + browser_ + L"\" \"" + c.url + L"\"" + kWithoutParameters);
+    EXPECT_EQ(records[0].currentFolder, current.Path());
+    ASSERT_TRUE(records[0].startupFlags && records[0].showWindow) << "the stub recorded no start-up information";
+    EXPECT_TRUE(*records[0].startupFlags & STARTF_USESHOWWINDOW) << "start-up flags " << *records[0].startupFlags;
+    EXPECT_EQ(*records[0].showWindow, DWORD{SW_SHOWNORMAL});
 }
 
 TEST_P(WebLinkClick, TwoClicksInARowOpenTheAddressTwice)
