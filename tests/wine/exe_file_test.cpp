@@ -4,6 +4,7 @@
 //
 //   exe_file_test.exe EXE x86|x64 [gtest flags]
 #include "driver.h"
+#include "ico_format.h"
 #include "pe_image.h"
 
 #include "resource_ids.h"
@@ -271,34 +272,6 @@ TEST(VersionRecordLayout, HoldsOneTableOfExactlyTheSevenStringsInOrderAndOneTran
 
 // ---- Icon ----
 
-#pragma pack(push, 2)
-struct GroupIconHeader {
-    WORD reserved;
-    WORD type;
-    WORD count;
-};
-struct GroupIconEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colorCount;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytesInRes;
-    WORD id;
-};
-struct IcoFileEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colorCount;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytesInRes;
-    DWORD imageOffset;
-};
-#pragma pack(pop)
-static_assert(sizeof(GroupIconEntry) == 14 && sizeof(IcoFileEntry) == 16);
 
 struct IconImage {
     GroupIconEntry entry;

@@ -1,5 +1,6 @@
 // The running launcher's window shows the program icon in its title bar.
 #include "driver.h"
+#include "ico_format.h"
 
 #include <gtest/gtest.h>
 
@@ -9,36 +10,18 @@
 namespace karvolt::e2e {
 namespace {
 
-#pragma pack(push, 2)
-struct IcoHeader {
-    WORD reserved;
-    WORD type;
-    WORD count;
-};
-struct IcoEntry {
-    BYTE width;
-    BYTE height;
-    BYTE colorCount;
-    BYTE reserved;
-    WORD planes;
-    WORD bitCount;
-    DWORD bytesInRes;
-    DWORD imageOffset;
-};
-#pragma pack(pop)
-
 // The 16x16 true-colour image of the program icon, top row first: the one drawn in the
 // title bar of a window on a true-colour screen. Read from the .ico file the exe carries
 // byte for byte (the exe's own checks prove that).
 std::vector<RGBQUAD> SmallTrueColourIcon()
 {
     const auto ico = ReadFileBytes(SourcePath(L"resources\\karvolt.ico"));
-    IcoHeader header{};
+    GroupIconHeader header{};
     if (ico.size() < sizeof header)
         return {};
     std::memcpy(&header, ico.data(), sizeof header);
     for (size_t i = 0; i < header.count; ++i) {
-        IcoEntry entry{};
+        IcoFileEntry entry{};
         if (ico.size() < sizeof header + (i + 1) * sizeof entry)
             return {};
         std::memcpy(&entry, ico.data() + sizeof header + i * sizeof entry, sizeof entry);
