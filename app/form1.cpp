@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "accessible_name.h"
 #include "check_tools.h"
 #include "launch_tool.h"
 #include "layout.h"
@@ -156,6 +157,10 @@ bool Form1::OnCreate()
                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     for (const ControlSpec& spec : kControls)
         CreateControl(spec);
+    // Neither has a caption or a label before it to give a screen reader its name: the
+    // banner is a picture of the mod's name and title.
+    SetAccessibleName(Control(Picture1), {L"Karvolt: Ostravane", ROLE_SYSTEM_GRAPHIC});
+    SetAccessibleName(Control(Text1), {L"Command-line options", 0});
     SetPictureBoxBitmap(Control(Picture1), banner_.Get());
     // The text box takes any length; the edit control's own default would cut it short.
     SendMessageW(Control(Text1), EM_SETLIMITTEXT, 0, 0);
