@@ -3,7 +3,8 @@
 # zip. Not CPack's own ZIP: that takes the entries in the order the file system lists them
 # and stores the packager's user and group IDs, so two packagers would get different bytes.
 #
-# Entry times come from SOURCE_DATE_EPOCH, else from the time of the sources' last commit.
+# Entry times come from SOURCE_DATE_EPOCH, else from the time of the last commit where the
+# sources are a git checkout, else from 1980-01-01.
 
 if(CPACK_KARVOLT_PLACEHOLDERS)
     message(FATAL_ERROR "Packaging stopped: web link settings under the reserved .example domain, "
@@ -20,11 +21,21 @@ set(oldest_zip_time 315532800)
 if(DEFINED ENV{SOURCE_DATE_EPOCH})
     set(epoch "$ENV{SOURCE_DATE_EPOCH}")
 else()
-    execute_process(COMMAND git -C "${CPACK_KARVOLT_SOURCE_DIR}" log -1 --format=%ct
-                    OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE
+    # Only the sources' own repository: unpacked sources may lie inside some other one.
+    set(epoch ${oldest_zip_time})
+    execute_process(COMMAND git -C "${CPACK_KARVOLT_SOURCE_DIR}" rev-parse --show-toplevel
+                    OUTPUT_VARIABLE top OUTPUT_STRIP_TRAILING_WHITESPACE
                     RESULT_VARIABLE git_result ERROR_QUIET)
-    if(NOT git_result EQUAL 0)
-        set(epoch ${oldest_zip_time})
+    file(REAL_PATH "${CPACK_KARVOLT_SOURCE_DIR}" source_dir)
+    if(git_result EQUAL 0 AND top)
+        file(REAL_PATH "${top}" top)
+    endif()
+    if(git_result EQUAL 0 AND top STREQUAL source_dir)
+        execute_process(COMMAND git -C "${source_dir}" log -1 --format=%ct
+                        OUTPUT_VARIABLE committed OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+        if(committed)
+            set(epoch ${committed})
+        endif()
     endif()
 endif()
 if(NOT epoch MATCHES "^[0-9]+$")

@@ -42,6 +42,14 @@ listed=$(awk '{ $1 = ""; sub(/^ +/, ""); print }' "$unpacked/SHA256SUMS")
 [[ "$listed" == "$(printf '%s\n' "$exe_name" README.txt)" ]] || fail "SHA256SUMS lists: $listed"
 cmp "$unpacked/$exe_name" "$first_build/$exe_name" || fail "the packaged exe is not the built one"
 
+# Sources that are no checkout of their own take no commit time from a repository around them.
+rm -rf "$work/second/.git"
+git -C "$work/second" init -q
+git -C "$work/second" -c user.name=Release -c user.email=release@localhost commit -q --allow-empty -m around
+env -u SOURCE_DATE_EPOCH cmake --build "$second_build" --target package -j2 >/dev/null
+times=$(TZ=UTC unzip -Z -T "$second_build/$archive" | awk '/^[-d]/ { print $7 }' | sort -u)
+[[ "$times" == 19800101.000000 ]] || fail "sources inside another repository: entry times $times, expected 19800101.000000"
+
 note=$unpacked/README.txt
 [[ $(grep -c $'\r$' "$note") -eq $(wc -l <"$note") ]] || fail "README.txt has lines without Windows line ends"
 grep -q "for $arch Windows" "$note" || fail "README.txt does not name the $arch build"
