@@ -21,6 +21,21 @@ function(karvolt_check_web_link_settings website_host donation_email)
     endif()
 endfunction()
 
+# The names of the settings still under the reserved .example domain, as the defaults are:
+# fine while developing, but their buttons lead nowhere, so the release package refuses them.
+function(karvolt_web_link_placeholders out website_host donation_email)
+    set(placeholders)
+    string(TOLOWER "${website_host}" website_host)
+    string(TOLOWER "${donation_email}" donation_email)
+    if(website_host MATCHES "(^|\\.)example$")
+        list(APPEND placeholders KARVOLT_WEBSITE_HOST)
+    endif()
+    if(donation_email MATCHES "[@.]example$")
+        list(APPEND placeholders KARVOLT_DONATION_EMAIL)
+    endif()
+    set(${out} ${placeholders} PARENT_SCOPE)
+endfunction()
+
 # Run as a script (cmake -P) to check values without configuring a build.
 if(CMAKE_SCRIPT_MODE_FILE)
     karvolt_check_web_link_settings("${KARVOLT_WEBSITE_HOST}" "${KARVOLT_DONATION_EMAIL}")

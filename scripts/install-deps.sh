@@ -9,6 +9,7 @@ packages=(
     wine wine64 fonts-wine                      # running them, with Windows' standard fonts
     wine32:i386                                 # the x86 loader (installs even where it cannot run)
     xvfb imagemagick                            # a display where there is none; screenshots
+    zip unzip osslsigncode openssl git          # release archive, signing, its tests
 )
 
 missing=()

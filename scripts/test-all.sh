@@ -53,7 +53,7 @@ run_suite() {
 }
 
 run_suite native "native unit tests"
-run_suite windows-x64 "x64 Wine suite (wine64; file checks of the x64 and x86 exes)"
+run_suite windows-x64 "x64 Wine suite (wine64; file checks of the x64 and x86 exes; release checks of both)"
 if reason=$(tests/winebed/winebed.sh can-run x86); then
     run_suite windows "x86 Wine suite (32-bit Wine)"
 else
