@@ -85,15 +85,14 @@ std::optional<PlatformFailure> StartProgram(const std::wstring& commandLine, int
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION started{};
-    BOOL created;
-    DWORD error;
-    {
+    const DWORD error = [&]() -> DWORD {
         const DefaultDllDirectoryForChildren defaultSearch;
-        created = CreateProcessW(programFile->c_str(), writableCommandLine.data(), nullptr, nullptr,
-                                 FALSE, 0, nullptr, nullptr, &startup, &started);
-        error = GetLastError();
-    }
-    if (!created)
+        return CreateProcessW(programFile->c_str(), writableCommandLine.data(), nullptr, nullptr,
+                              FALSE, 0, nullptr, nullptr, &startup, &started)
+                   ? ERROR_SUCCESS
+                   : GetLastError(); // read before the search is put back
+    }();
+    if (error != ERROR_SUCCESS)
         return PlatformFailure{couldNotStart, error};
     UniqueHandle process(started.hProcess);
     UniqueHandle thread(started.hThread);
